@@ -1,0 +1,63 @@
+// The preview bitmap and its encoding to an image file chosen by extension.
+#include "platform/gui/Bitmap.h"
+
+#include "platform/runtime/SysUtils.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// The OS error text the way the message shows it: no trailing blanks or dots.
+QString errorText(int error)
+{
+    QString text = QString::fromLocal8Bit(std::strerror(error));
+    while (!text.isEmpty() && (text.back() == u' ' || text.back() == u'.'))
+        text.chop(1);
+    return text;
+}
+
+QByteArray encoderFor(const QString &fileName)
+{
+    QByteArray suffix = QFileInfo(fileName).suffix().toLower().toLatin1();
+    if (suffix.isEmpty() || !QImageWriter::supportedImageFormats().contains(suffix))
+        return {};
+    return suffix;
+}
+
+} // namespace
+
+void TBitmap::SetSize(int width, int height)
+{
+    if (width == m_image.width() && height == m_image.height())
+        return;
+    m_image = (width > 0 && height > 0) ? QImage(width, height, QImage::Format_ARGB32) : QImage();
+}
+
+void TBitmap::Changed()
+{
+    if (OnChange)
+        OnChange();
+}
+
+void TBitmap::SaveToFile(const QString &AFileName) const
+{
+    const QByteArray format = encoderFor(AFileName);
+    if (format.isEmpty())
+        throw Exception(QStringLiteral("Saving bitmap failed."));
+
+    QFile file(AFileName);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        const int error = errno != 0 ? errno : EIO;
+        throw Exception(QStringLiteral("Cannot create file \"%1\". %2")
+                            .arg(QFileInfo(AFileName).absoluteFilePath(), errorText(error)));
+    }
+    // Encoder errors after the file exists go unreported, as the framework does.
+    QImageWriter writer(&file, format);
+    writer.write(m_image.convertToFormat(QImage::Format_RGB32));
+}
