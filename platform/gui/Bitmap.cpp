@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -44,7 +45,7 @@ void TBitmap::Changed()
         OnChange();
 }
 
-void TBitmap::SaveToFile(const QString &AFileName) const
+bool TBitmap::SaveToFile(const QString &AFileName) const
 {
     const QByteArray format = encoderFor(AFileName);
     if (format.isEmpty())
@@ -57,7 +58,10 @@ void TBitmap::SaveToFile(const QString &AFileName) const
         throw Exception(QStringLiteral("Cannot create file \"%1\". %2")
                             .arg(QFileInfo(AFileName).absoluteFilePath(), errorText(error)));
     }
-    // Encoder errors after the file exists go unreported, as the framework does.
+    // Encoder errors after the file exists are not raised, as the framework does.
     QImageWriter writer(&file, format);
-    writer.write(m_image.convertToFormat(QImage::Format_RGB32));
+    const bool encoded = writer.write(m_image.convertToFormat(QImage::Format_RGB32));
+    const bool flushed = file.flush() && ::fsync(file.handle()) == 0;
+    file.close();
+    return encoded && flushed && file.error() == QFileDevice::NoError;
 }

@@ -22,8 +22,10 @@ public:
     // Tells the subscriber that the pixels or the size changed.
     void Changed();
 
-    // Encodes the picture by the file name's extension; raises Exception on failure.
-    void SaveToFile(const QString &AFileName) const;
+    // Encodes the picture by the file name's extension, replacing the file.
+    // Raises Exception when no encoder serves the extension or the file cannot
+    // be made; later encoder errors are not raised, only returned as false.
+    bool SaveToFile(const QString &AFileName) const;
 
     std::function<void()> OnChange;
 
