@@ -18,6 +18,11 @@ struct TextCase {
     const char *shown;
 };
 
+void PrintTo(const TextCase &c, std::ostream *os)
+{
+    *os << '"' << c.message << '"';
+}
+
 class ExceptionText : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(ExceptionText, AddsADotOnlyAfterCharactersAboveTheDot)

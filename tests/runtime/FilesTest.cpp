@@ -20,6 +20,11 @@ struct ErrnoCase {
     const char *text;
 };
 
+void PrintTo(const ErrnoCase &c, std::ostream *os)
+{
+    *os << "errno " << c.posixErrno;
+}
+
 class ErrnoMapping : public ::testing::TestWithParam<ErrnoCase> {};
 
 TEST_P(ErrnoMapping, GivesTheWindowsCodeAndText)
@@ -72,6 +77,11 @@ struct MkDirFailure {
     int code;
     const char *message;
 };
+
+void PrintTo(const MkDirFailure &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class MkDirFailures : public FilesTest, public ::testing::WithParamInterface<MkDirFailure> {};
 

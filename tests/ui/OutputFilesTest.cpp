@@ -36,6 +36,11 @@ struct NameCase {
     const char *name;
 };
 
+void PrintTo(const NameCase &c, std::ostream *os)
+{
+    *os << c.n << c.extension;
+}
+
 class FileNames : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(FileNames, AreImgTheNumberWithoutLeadingZerosAndTheExtension)

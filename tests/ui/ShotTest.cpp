@@ -59,6 +59,11 @@ struct BranchCase {
     bool writerAfter;
 };
 
+void PrintTo(const BranchCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class BranchChoice : public ShotTest, public ::testing::WithParamInterface<BranchCase> {};
 
 TEST_P(BranchChoice, DependsOnThePhotoChoiceAndTheRecordingIndicator)
@@ -151,6 +156,11 @@ struct FolderBlockedCase {
     const char *name;
     bool photo;
 };
+
+void PrintTo(const FolderBlockedCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class FolderBlocked : public ShotTest, public ::testing::WithParamInterface<FolderBlockedCase> {};
 
@@ -266,6 +276,11 @@ struct RealTimeCase {
     const char *name;
     const char *devices;
 };
+
+void PrintTo(const RealTimeCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class RealTime : public ShotTest, public ::testing::WithParamInterface<RealTimeCase> {};
 

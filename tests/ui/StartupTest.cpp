@@ -28,6 +28,11 @@ struct StartupCase {
     bool terminated;     // the program ends after FormShow
 };
 
+void PrintTo(const StartupCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class StartupTest : public FormFixture, public ::testing::WithParamInterface<StartupCase> {};
 
 TEST_P(StartupTest, ListsDevicesAndTellsWhatIsMissing)
