@@ -1,6 +1,8 @@
 // The application object over QApplication.
 #include "platform/gui/Application.h"
 
+#include <QTimer>
+
 
 TApplication Application;
 
@@ -27,24 +29,35 @@ int TApplication::Run()
         return 0;
     QApplication::setQuitOnLastWindowClosed(true);
     mainForm->show();
-    int status = 0;
-    if (!m_terminated) {
-        // A loop of our own, so that Terminate ends it without closing a box that is still up.
-        QEventLoop mainLoop;
-        m_mainLoop = &mainLoop;
-        status = mainLoop.exec();
-        m_mainLoop = nullptr;
-    }
+    const int status = QApplication::exec();
     mainForm.reset();
     if (m_clearMainForm)
         m_clearMainForm();
+    // The framework goes with the event loop, not at static destruction,
+    // when parts of it may already be gone.
+    m_app.reset();
     return status;
 }
+
+namespace {
+
+// Ends the event loop once no modal box is up, so that a box opened after the
+// request still waits for the user.
+void ExitWhenNoBoxIsUp()
+{
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(50, qApp, ExitWhenNoBoxIsUp);
+        return;
+    }
+    QCoreApplication::exit(0);
+}
+
+} // namespace
 
 void TApplication::Terminate()
 {
     m_terminated = true;
-    // Posted, as the platform does: the caller and any box it opens finish first.
-    if (m_mainLoop)
-        QMetaObject::invokeMethod(m_mainLoop, [loop = m_mainLoop] { loop->exit(0); }, Qt::QueuedConnection);
+    // Posted, as the platform does: the caller finishes its handler first.
+    if (qApp)
+        QTimer::singleShot(0, qApp, ExitWhenNoBoxIsUp);
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QWidget>
 
 #include <functional>
@@ -31,7 +30,7 @@ public:
     }
 
     // Makes and shows the main window, dispatches events until termination,
-    // then destroys the window. Returns the exit status.
+    // then destroys the window and the framework. Returns the exit status.
     int Run();
 
     // Asks the event loop to end; the caller runs on.
@@ -42,7 +41,6 @@ private:
     std::unique_ptr<QApplication> m_app;
     std::function<QWidget *()> m_makeMainForm;
     std::function<void()> m_clearMainForm;
-    QEventLoop *m_mainLoop = nullptr;
     bool m_terminated = false;
 };
 
