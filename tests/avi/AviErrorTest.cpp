@@ -32,7 +32,8 @@ TEST_P(AviUnknownCodecTest, HasNoCompressor)
     EXPECT_EQ(session.compressed, nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, AviUnknownCodecTest, ::testing::Values("H264", "MJPG", "xvi ", "abcd"));
+INSTANTIATE_TEST_SUITE_P(Codes, AviUnknownCodecTest, ::testing::Values("H264", "MJPG", "xvi_", "abcd"),
+                         [](const auto &info) { return std::string(info.param); });
 
 class AviOpenModeTest : public ::testing::TestWithParam<UINT> {};
 

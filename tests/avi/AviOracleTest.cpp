@@ -106,7 +106,8 @@ TEST_P(AviCodecCodeTest, StoresMpeg4UnderTheGivenCode)
     EXPECT_EQ(facts.countedFrames, 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, AviCodecCodeTest, ::testing::Values("xvid", "XVID", "XviD", "DIVX", "DX50", "fmp4"));
+INSTANTIATE_TEST_SUITE_P(Codes, AviCodecCodeTest, ::testing::Values("xvid", "XVID", "XviD", "DIVX", "DX50", "fmp4"),
+                         [](const auto &info) { return std::string(info.param); });
 
 // Which packets ffprobe sees as key frames, in order.
 std::string KeyFramePattern(const std::string &path)
