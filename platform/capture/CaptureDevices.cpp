@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -124,10 +125,12 @@ void TVideoCaptureDevice::Deliver(quint64 generation)
     const TMediaTime time = m_pipeline->WaitingFrameTime();
     // The frame stays in the slot while the handler runs, so frames arriving
     // meanwhile (also during a message box about a failed handler) are dropped.
+    const bool outerDelivery = std::exchange(m_delivering, true);
     RunEventHandler([this, time] {
         if (OnSampleBufferReady)
             OnSampleBufferReady(this, time);
     });
+    m_delivering = outerDelivery;
     // The handler may have stopped or restarted the camera.
     if (generation == m_generation && m_pipeline)
         m_pipeline->ReleaseFrame();
@@ -141,7 +144,8 @@ void TVideoCaptureDevice::Fail(quint64 generation)
 
 void TVideoCaptureDevice::SampleBufferToBitmap(TBitmap *ABitmap, bool ASetSize)
 {
-    GstSample *sample = m_pipeline ? m_pipeline->WaitingFrame() : nullptr;
+    // Only the frame being delivered: a later one may already wait in the slot.
+    GstSample *sample = m_delivering && m_pipeline ? m_pipeline->WaitingFrame() : nullptr;
     if (!sample)
         throw EBitmapIncorrectSize();
     MappedFrame frame(sample);

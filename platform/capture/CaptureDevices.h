@@ -91,6 +91,7 @@ private:
 
     std::unique_ptr<TVideoCapturePipeline> m_pipeline;
     quint64 m_generation = 0;   // bumped by every start and stop; stale deliveries are ignored
+    bool m_delivering = false;  // inside OnSampleBufferReady
 };
 
 class TCaptureDeviceManager {

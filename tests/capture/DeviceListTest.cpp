@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -71,6 +74,16 @@ TEST(DeviceList, LookupIsCaseInsensitiveAndTheLastMatchWins)
         TCaptureDevice *expected = c.index < 0 ? nullptr : manager.Devices(c.index);
         EXPECT_EQ(manager.GetDevicesByName(QString::fromUtf8(c.name)), expected) << c.name;
     }
+}
+
+TEST(DeviceList, AHangingProbeDoesNotHangStartUp)
+{
+    UseVirtualDevices("video:Cam:320x240@30");
+    setenv("FRAMETIDE_TEST_PROBE_DELAY_MS", "60000", 1);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(TCaptureDeviceManager::Current().Count(), 0);
+    EXPECT_LT(clock.elapsed(), 30000);
 }
 
 TEST(DeviceList, AudioInputsStopWithoutEverStarting)

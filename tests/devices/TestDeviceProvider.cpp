@@ -14,8 +14,16 @@ G_DEFINE_TYPE(FrametideTestDeviceProvider, frametide_test_device_provider, GST_T
 
 namespace {
 
+// A provider that takes its time, as a hanging sound server would.
+void delayProbe()
+{
+    if (const char *delay = std::getenv("FRAMETIDE_TEST_PROBE_DELAY_MS"))
+        g_usleep(static_cast<gulong>(std::strtoul(delay, nullptr, 10)) * 1000);
+}
+
 GList *probe(GstDeviceProvider *)
 {
+    delayProbe();
     const char *text = std::getenv("FRAMETIDE_TEST_DEVICES");
     std::vector<std::string> errors;
     GList *devices = nullptr;

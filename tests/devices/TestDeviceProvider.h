@@ -1,6 +1,7 @@
 // "frametidetestdeviceprovider": lists the virtual devices that
 // FRAMETIDE_TEST_DEVICES names, and hides every other device provider so
 // that what a test sees does not depend on the machine.
+// FRAMETIDE_TEST_PROBE_DELAY_MS makes each probe take that long.
 #pragma once
 
 #include <gst/gst.h>

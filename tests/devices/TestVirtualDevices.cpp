@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -188,6 +189,28 @@ TEST_F(VirtualDevices, ListsNothingWithoutTheVariable)
     DeviceList devices(gst_device_monitor_get_devices(monitor));
     gst_object_unref(monitor);
     EXPECT_EQ(devices.get(), nullptr);
+}
+
+TEST_F(VirtualDevices, HidesEveryOtherDeviceProvider)
+{
+    gst_init(nullptr, nullptr);
+    GstDeviceProvider *ours = gst_device_provider_factory_get_by_name("frametidetestdeviceprovider");
+    ASSERT_NE(ours, nullptr);
+    gchar **hidden = gst_device_provider_get_hidden_providers(ours);
+    std::vector<std::string> hiddenNames;
+    for (gchar **name = hidden; name && *name; ++name)
+        hiddenNames.push_back(*name);
+    g_strfreev(hidden);
+    gst_object_unref(ours);
+
+    GList *factories = gst_device_provider_factory_list_get_device_providers(GST_RANK_NONE);
+    for (GList *item = factories; item; item = item->next) {
+        const std::string name = GST_OBJECT_NAME(item->data);
+        if (name != "frametidetestdeviceprovider") {
+            EXPECT_NE(std::find(hiddenNames.begin(), hiddenNames.end(), name), hiddenNames.end()) << name;
+        }
+    }
+    gst_plugin_feature_list_free(factories);
 }
 
 // Runs a device's element into an appsink of BGRx and pulls frames.

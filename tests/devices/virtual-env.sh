@@ -11,11 +11,6 @@ for ft_p in $ft_providers; do ft_ranks="${ft_ranks:+$ft_ranks,}$ft_p:NONE"; done
 ft_env_lines="export GST_PLUGIN_PATH='$ft_build_dir/gst-plugins'
 export GST_REGISTRY='$ft_build_dir/gst-registry.bin'
 export GST_PLUGIN_FEATURE_RANK='$ft_ranks'"
-# An instrumented plugin cannot be loaded by the uninstrumented plugin scanner.
-if grep -q '^FRAMETIDE_SANITIZE:BOOL=ON' "$ft_build_dir/CMakeCache.txt" 2>/dev/null; then
-  ft_env_lines="$ft_env_lines
-export GST_REGISTRY_FORK=no"
-fi
 if (return 0 2>/dev/null); then
   eval "$ft_env_lines"
 else
