@@ -12,6 +12,13 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
+
+// Messages and texts read as text in test failures.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 class FormFixture : public ::testing::Test {
 protected:

@@ -203,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(Shots, FolderBlocked,
 
 TEST_F(ShotTest, RecordingIsAnXvidMovieAtThirtyFramesPerSecond)
 {
-    OpenCamera();
+    OpenCamera("video:Cam:640x480@30;audio:Mic");
     StartRecording();
     ASSERT_TRUE(WaitForFrames(20));
     const QString movie = StopRecording();
@@ -212,8 +212,8 @@ TEST_F(ShotTest, RecordingIsAnXvidMovieAtThirtyFramesPerSecond)
     ASSERT_TRUE(facts.ok);
     EXPECT_EQ(facts.codecName, "mpeg4");
     EXPECT_EQ(QString::fromStdString(facts.codecTag).toLower(), "xvid");
-    EXPECT_EQ(facts.width, 320);
-    EXPECT_EQ(facts.height, 240);
+    EXPECT_EQ(facts.width, 640);
+    EXPECT_EQ(facts.height, 480);
     EXPECT_EQ(facts.frameRate, "30/1");
     EXPECT_EQ(facts.title, "Video Stream");
     EXPECT_GE(facts.countedFrames, 18);
