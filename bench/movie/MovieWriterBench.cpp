@@ -4,6 +4,8 @@
 //   service - the AVI service alone: the same frames, already bottom-up, handed
 //             to AVIStreamWrite.
 // One recording per process, so the peak memory (getrusage) is this recording's.
+// The link wraps AVIStreamWrite, so the calling thread's CPU time spent in the
+// writer itself (everything but the service's write) is counted apart.
 // Usage: ft_movie_bench writer|service WIDTH HEIGHT FRAMES OUTPUT.avi
 #include "movie/AviFromBitmaps.h"
 #include "movie/VFW.h"
@@ -13,6 +15,7 @@
 #include <sys/resource.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,7 +30,19 @@ constexpr int kDistinctFrames = 4;
 struct Figures {
     double seconds = 0;
     double cpuSeconds = 0;
+    double callerCpuSeconds = 0;  // the recording thread's CPU time outside AVIStreamWrite and the hand-off
+    double handOffCpuSeconds = 0; // making and filling the hand-off bitmaps (the window's share)
 };
+
+double ThreadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
+}
+
+double g_writeCallerCpuSeconds = 0;
+double g_handOffCpuSeconds = 0;
 
 double CpuSeconds()
 {
@@ -71,14 +86,18 @@ std::vector<BYTE> BottomUp(const std::vector<BYTE> &topDown, int width, int heig
 template <typename RecordFrame> Figures Timed(int frames, RecordFrame &&record)
 {
     const double cpuBefore = CpuSeconds();
+    const double threadBefore = ThreadCpuSeconds();
     const auto before = std::chrono::steady_clock::now();
     record(frames);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - before;
-    return {elapsed.count(), CpuSeconds() - cpuBefore};
+    const double threadCpu = ThreadCpuSeconds() - threadBefore;
+    return {elapsed.count(), CpuSeconds() - cpuBefore, threadCpu - g_writeCallerCpuSeconds - g_handOffCpuSeconds,
+            g_handOffCpuSeconds};
 }
 
 void HandOffFrame(TAviFromBitmaps &writer, const std::vector<BYTE> &preview, int width, int height)
 {
+    const double before = ThreadCpuSeconds();
     Vcl::TBitmap bitmap;
     bitmap.SetWidth(width);
     bitmap.SetHeight(height);
@@ -86,6 +105,7 @@ void HandOffFrame(TAviFromBitmaps &writer, const std::vector<BYTE> &preview, int
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     for (int y = 0; y < height; ++y)
         std::memcpy(bitmap.ScanLine(y), &preview[y * rowBytes], rowBytes);
+    g_handOffCpuSeconds += ThreadCpuSeconds() - before;
     if (writer.AppendNewFrame(bitmap.Handle()) != S_OK) {
         std::fprintf(stderr, "writer: %s\n", writer.GetLastErrorMessage().toStdString().c_str());
         std::exit(1);
@@ -163,6 +183,21 @@ Figures RecordThroughService(const std::string &path, int width, int height, int
 
 } // namespace
 
+extern "C" {
+HRESULT __real_AVIStreamWrite(PAVIStream pavi, LONG lStart, LONG lSamples, LPVOID lpBuffer, LONG cbBuffer,
+                              DWORD dwFlags, LONG *plSampWritten, LONG *plBytesWritten);
+
+HRESULT __wrap_AVIStreamWrite(PAVIStream pavi, LONG lStart, LONG lSamples, LPVOID lpBuffer, LONG cbBuffer,
+                              DWORD dwFlags, LONG *plSampWritten, LONG *plBytesWritten)
+{
+    const double before = ThreadCpuSeconds();
+    const HRESULT result =
+        __real_AVIStreamWrite(pavi, lStart, lSamples, lpBuffer, cbBuffer, dwFlags, plSampWritten, plBytesWritten);
+    g_writeCallerCpuSeconds += ThreadCpuSeconds() - before;
+    return result;
+}
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 6) {
@@ -180,8 +215,9 @@ int main(int argc, char **argv)
     }
     const Figures figures = mode == "writer" ? RecordThroughWriter(path, width, height, frames)
                                              : RecordThroughService(path, width, height, frames);
-    // mode size frames fps cpu-seconds-per-frame peak-MB
-    std::printf("%s %dx%d %d %.1f %.5f %.1f\n", mode.c_str(), width, height, frames, frames / figures.seconds,
-                figures.cpuSeconds / frames, PeakKilobytes() / 1024.0);
+    // mode size frames fps cpu-s/frame caller-cpu-s/frame hand-off-cpu-s/frame peak-MB
+    std::printf("%s %dx%d %d %.1f %.5f %.5f %.5f %.1f\n", mode.c_str(), width, height, frames, frames / figures.seconds,
+                figures.cpuSeconds / frames, figures.callerCpuSeconds / frames, figures.handOffCpuSeconds / frames,
+                PeakKilobytes() / 1024.0);
     return 0;
 }

@@ -5,7 +5,7 @@
 #include "platform/win/WinTypes.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace Gdi {
 
@@ -13,10 +13,10 @@ namespace Gdi {
 struct DibPixels {
     LONG width = 0;
     LONG height = 0;
-    std::vector<BYTE> bytes;
+    std::unique_ptr<BYTE[]> bytes;
 
     std::size_t RowBytes() const { return static_cast<std::size_t>(width) * 4; }
-    const BYTE *Row(LONG topDownRow) const { return bytes.data() + RowBytes() * static_cast<std::size_t>(topDownRow); }
+    const BYTE *Row(LONG topDownRow) const { return bytes.get() + RowBytes() * static_cast<std::size_t>(topDownRow); }
 };
 
 HBITMAP RegisterBitmap(const DibPixels *pixels);

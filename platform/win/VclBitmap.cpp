@@ -30,14 +30,16 @@ BYTE *TBitmap::ScanLine(int row)
 {
     if (row < 0 || row >= m_pixels.height)
         throw std::out_of_range("Scan line index out of range");
-    return m_pixels.bytes.data() + m_pixels.RowBytes() * static_cast<std::size_t>(row);
+    return m_pixels.bytes.get() + m_pixels.RowBytes() * static_cast<std::size_t>(row);
 }
 
 void TBitmap::Resize(LONG width, LONG height)
 {
     m_pixels.width = width;
     m_pixels.height = height;
-    m_pixels.bytes.assign(m_pixels.RowBytes() * static_cast<std::size_t>(height), 0);
+    // Not zero-filled: the caller writes every row of a frame, and a pass over a
+    // whole frame per hand-off is a cost the recording cannot afford.
+    m_pixels.bytes = std::make_unique_for_overwrite<BYTE[]>(m_pixels.RowBytes() * static_cast<std::size_t>(height));
 }
 
 } // namespace Vcl

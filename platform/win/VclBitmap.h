@@ -17,7 +17,7 @@ public:
     TBitmap(const TBitmap &) = delete;
     TBitmap &operator=(const TBitmap &) = delete;
 
-    // Negative sizes count as 0. The pixels are zero after a size change.
+    // Negative sizes count as 0. The pixels are undefined after a size change until written.
     void SetWidth(int width);
     void SetHeight(int height);
     // 32 bits a pixel is the only depth this bitmap has; the call is kept for the caller's shape.
