@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Runs every benchmark and prints its table beside its peer.
+# Usage: bench/run.sh [build-dir]
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${1:-$ROOT/build}
+"$ROOT/scripts/build.sh" >/dev/null
+for bench in avi movie preview program; do
+  echo
+  echo "## $bench"
+  "$ROOT/bench/$bench/run.sh" "$BUILD"
+done
