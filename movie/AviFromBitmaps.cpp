@@ -181,32 +181,55 @@ qint32 TAviFromBitmaps::InitMovieCreation(qint32 nFrameWidth, qint32 nFrameHeigh
         return E_FAIL;
     }
 
+    DescribeStream(nFrameWidth, nFrameHeight, *imageBytes);
+    if (FAILED(AVIFileCreateStream(m_pAviFile, &m_pAviStream, &m_AviStreamInfo))) {
+        SetErrorMessage(kNoVideoStream);
+        return E_FAIL;
+    }
+
+    DescribeCompression();
+    if (FAILED(AVIMakeCompressedStream(&m_pAviCompressedStream, m_pAviStream, &m_AviCompressOptions, nullptr))) {
+        SetErrorMessage(kNoCompressedStream);
+        return E_FAIL;
+    }
+
+    BITMAPINFOHEADER format = FrameFormat(nFrameWidth, nFrameHeight, nBitsPerPixel, *imageBytes);
+    if (FAILED(AVIStreamSetFormat(m_pAviCompressedStream, 0, &format, sizeof format))) {
+        SetErrorMessage(kNoStreamFormat);
+        return E_FAIL;
+    }
+    m_FrameFormat = format;
+    return S_OK;
+}
+
+// The stream description: zero bytes, then the values the service is to record.
+void TAviFromBitmaps::DescribeStream(qint32 nFrameWidth, qint32 nFrameHeight, qint32 nImageBytes)
+{
     std::memset(&m_AviStreamInfo, 0, sizeof m_AviStreamInfo);
     m_AviStreamInfo.fccType = streamtypeVIDEO;
     m_AviStreamInfo.fccHandler = m_dwFCCHandler;
     m_AviStreamInfo.dwScale = m_dwScale;
     m_AviStreamInfo.dwRate = m_dwRate;
     m_AviStreamInfo.dwQuality = static_cast<DWORD>(ICQUALITY_DEFAULT);
-    m_AviStreamInfo.dwSuggestedBufferSize = static_cast<DWORD>(*imageBytes);
+    m_AviStreamInfo.dwSuggestedBufferSize = static_cast<DWORD>(nImageBytes);
     m_AviStreamInfo.rcFrame = RECT{0, 0, nFrameWidth, nFrameHeight};
     std::memcpy(m_AviStreamInfo.szName, kStreamName, sizeof kStreamName);
+}
 
-    if (FAILED(AVIFileCreateStream(m_pAviFile, &m_pAviStream, &m_AviStreamInfo))) {
-        SetErrorMessage(kNoVideoStream);
-        return E_FAIL;
-    }
-
+// Every frame a key frame; the quality stays 0 here, unlike the stream description's.
+void TAviFromBitmaps::DescribeCompression()
+{
     std::memset(&m_AviCompressOptions, 0, sizeof m_AviCompressOptions);
     m_AviCompressOptions.fccType = streamtypeVIDEO;
     m_AviCompressOptions.fccHandler = m_AviStreamInfo.fccHandler;
     m_AviCompressOptions.dwKeyFrameEvery = 1;
     m_AviCompressOptions.dwFlags = AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_VALID;
+}
 
-    if (FAILED(AVIMakeCompressedStream(&m_pAviCompressedStream, m_pAviStream, &m_AviCompressOptions, nullptr))) {
-        SetErrorMessage(kNoCompressedStream);
-        return E_FAIL;
-    }
-
+// Uncompressed rows, bottom-up (positive height), sized as the rows are laid out.
+BITMAPINFOHEADER TAviFromBitmaps::FrameFormat(qint32 nFrameWidth, qint32 nFrameHeight, qint32 nBitsPerPixel,
+                                              qint32 nImageBytes)
+{
     BITMAPINFOHEADER format{};
     format.biSize = sizeof(BITMAPINFOHEADER);
     format.biWidth = nFrameWidth;
@@ -214,13 +237,8 @@ qint32 TAviFromBitmaps::InitMovieCreation(qint32 nFrameWidth, qint32 nFrameHeigh
     format.biPlanes = 1;
     format.biBitCount = static_cast<WORD>(nBitsPerPixel);
     format.biCompression = BI_RGB;
-    format.biSizeImage = static_cast<DWORD>(*imageBytes);
-    if (FAILED(AVIStreamSetFormat(m_pAviCompressedStream, 0, &format, sizeof format))) {
-        SetErrorMessage(kNoStreamFormat);
-        return E_FAIL;
-    }
-    m_FrameFormat = format;
-    return S_OK;
+    format.biSizeImage = static_cast<DWORD>(nImageBytes);
+    return format;
 }
 
 qint32 TAviFromBitmaps::WriteSample(void *pData, qint32 nBytes)

@@ -47,6 +47,10 @@ private:
     qint32 AppendFrameUsual(qint32 nWidth, qint32 nHeight, void *pBits, qint32 nBitsPerPixel);
 
     qint32 InitMovieCreation(qint32 nFrameWidth, qint32 nFrameHeight, qint32 nBitsPerPixel);
+    void DescribeStream(qint32 nFrameWidth, qint32 nFrameHeight, qint32 nImageBytes);
+    void DescribeCompression();
+    static BITMAPINFOHEADER FrameFormat(qint32 nFrameWidth, qint32 nFrameHeight, qint32 nBitsPerPixel,
+                                        qint32 nImageBytes);
     qint32 WriteSample(void *pData, qint32 nBytes);
     qint32 Fail(const QString &lpszErrMsg);
     bool MatchesMovieFormat(qint32 nWidth, qint32 nHeight, qint32 nBitsPerPixel) const;
