@@ -20,7 +20,10 @@ constexpr std::uint32_t kLargestIndexCapacity = 32768;
 constexpr std::uint64_t kIndexChunkHeaderBytes = 32;
 constexpr std::uint32_t kNotKeyFrame = 0x80000000u;
 constexpr std::uint32_t kAviifKeyFrame = 0x10;
-constexpr std::chrono::seconds kFlushInterval{1};
+// Wall time between updates while frames keep coming, and how often the
+// flusher looks for frames that have waited that long: together under a second.
+constexpr std::chrono::milliseconds kFlushInterval{500};
+constexpr std::chrono::milliseconds kFlusherPeriod{250};
 
 constexpr std::uint64_t IndexChunkBytes(std::uint32_t capacity)
 {
@@ -52,6 +55,7 @@ AviContainerWriter::AviContainerWriter(std::unique_ptr<FileSink> file)
 
 bool AviContainerWriter::Begin(const StreamDescription &stream, std::span<const std::uint8_t> streamFormat)
 {
+    std::lock_guard lock(m_mutex);
     if (m_begun || !m_file || !m_file->IsOpen())
         return false;
     m_stream = stream;
@@ -70,11 +74,33 @@ bool AviContainerWriter::Begin(const StreamDescription &stream, std::span<const 
     m_partStart = 0;
     m_moviList = m_fields.moviList;
     m_flushTime = std::chrono::steady_clock::now();
-    return StartIndexChunk() && Flush();
+    if (!StartIndexChunk() || !Flush())
+        return false;
+    m_flusher = std::jthread([this](std::stop_token stop) { FlushWhileIdle(stop); });
+    return true;
+}
+
+std::uint32_t AviContainerWriter::FrameCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_totalFrames;
+}
+
+// Frames written just before the caller goes quiet still reach the index in time.
+void AviContainerWriter::FlushWhileIdle(std::stop_token stop)
+{
+    std::unique_lock lock(m_mutex);
+    while (!stop.stop_requested()) {
+        m_wake.wait_for(lock, stop, kFlusherPeriod, [] { return false; });
+        const bool waiting = m_totalFrames != m_framesAtFlush;
+        if (!stop.stop_requested() && waiting && std::chrono::steady_clock::now() - m_flushTime >= kFlushInterval)
+            Flush();
+    }
 }
 
 bool AviContainerWriter::Append(std::span<const std::uint8_t> sample, bool keyFrame)
 {
+    std::lock_guard lock(m_mutex);
     if (!m_begun || m_finished || sample.size() > kMaxSampleBytes)
         return false;
     const std::uint64_t chunkBytes = 8 + sample.size() + (sample.size() & 1);
@@ -88,6 +114,15 @@ bool AviContainerWriter::Append(std::span<const std::uint8_t> sample, bool keyFr
 }
 
 bool AviContainerWriter::Finish()
+{
+    m_flusher.request_stop();
+    if (m_flusher.joinable())
+        m_flusher.join();
+    std::lock_guard lock(m_mutex);
+    return FinishLocked();
+}
+
+bool AviContainerWriter::FinishLocked()
 {
     if (!m_begun || m_finished)
         return true;

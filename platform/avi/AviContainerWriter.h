@@ -3,17 +3,21 @@
 // OpenDML super index over standard (ix00) index chunks. Index chunks are
 // reserved ahead inside movi and filled in place, and the counters in the
 // header are patched in place, so bringing the file up to date costs a few
-// small writes; this happens at least once per second of video (and of wall
-// time), so a file cut off at any moment plays up to its last update. Memory
-// stays flat: only the current index chunk's entries are held.
+// small writes; this happens every second of video and, through a background
+// flusher, within a second of wall time of any frame, so a file cut off at
+// any moment plays up to its last update. Memory stays flat: only the current
+// index chunk's entries are held.
 #pragma once
 
 #include "platform/avi/AviHeader.h"
 #include "platform/avi/FileSink.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <span>
+#include <thread>
 #include <vector>
 
 namespace frametide::avi {
@@ -35,7 +39,7 @@ public:
     // Writes the legacy index and final counters. The file stays open until destruction.
     bool Finish();
 
-    std::uint32_t FrameCount() const { return m_totalFrames; }
+    std::uint32_t FrameCount() const;
 
 private:
     struct ChunkIndexEntry {
@@ -57,6 +61,8 @@ private:
     bool WriteLegacyIndex();
     bool WriteSample(std::span<const std::uint8_t> sample, bool keyFrame);
     void FlushIfDue();
+    void FlushWhileIdle(std::stop_token stop);
+    bool FinishLocked();
     bool Flush();
     bool WriteIndexes();
     bool WriteCounters();
@@ -88,6 +94,11 @@ private:
 
     std::uint32_t m_framesAtFlush = 0;
     std::chrono::steady_clock::time_point m_flushTime;
+
+    // Everything above is guarded by m_mutex once the flusher runs.
+    mutable std::mutex m_mutex;
+    std::condition_variable_any m_wake;
+    std::jthread m_flusher; // last: stopped and joined before the rest goes
 };
 
 } // namespace frametide::avi

@@ -91,7 +91,7 @@ HRESULT AVIFileCreateStreamA(PAVIFile pfile, PAVIStream *ppavi, PAVISTREAMINFOA 
         return AVIERR_BADHANDLE;
     if (!psi || psi->dwRate == 0 || psi->dwScale == 0)
         return AVIERR_BADPARAM;
-    if (file->hasStream)
+    if (psi->fccType != streamtypeVIDEO || file->hasStream)
         return AVIERR_UNSUPPORTED; // one video stream per file
     file->hasStream = true;
     *ppavi = Streams().Add(std::make_shared<StoredStream>(file, DescriptionFrom(*psi)));

@@ -132,6 +132,21 @@ TEST_P(AviRefusedFormatTest, IsRefusedAndFramesAreThen)
 INSTANTIATE_TEST_SUITE_P(Formats, AviRefusedFormatTest, ::testing::ValuesIn(kRefusedFormats),
                          [](const auto &info) { return std::string(info.param.name); });
 
+TEST(AviStreams, OnlyVideoStreamsAreTaken)
+{
+    TempFolder folder;
+    PAVIFile file = nullptr;
+    ASSERT_EQ(AVIFileOpenW(&file, Utf16(folder.File("audio.avi")).c_str(), AVI_OPEN_MODE_CREATE, nullptr), S_OK);
+    TAVISTREAMINFOA audio{};
+    audio.fccType = mmioFOURCC('a', 'u', 'd', 's');
+    audio.dwScale = 1;
+    audio.dwRate = 44100;
+    PAVIStream stream = nullptr;
+    EXPECT_LT(AVIFileCreateStream(file, &stream, &audio), 0);
+    EXPECT_EQ(stream, nullptr);
+    AVIFileRelease(file);
+}
+
 TEST(AviStreams, OneVideoStreamPerFile)
 {
     TempFolder folder;
