@@ -34,7 +34,7 @@ void copyRowOpaque(const uchar *source, uchar *target, int width)
 // Maps a frame's pixels for reading and unmaps them on every way out.
 class MappedFrame {
 public:
-    MappedFrame(GstSample *sample)
+    explicit MappedFrame(GstSample *sample)
     {
         GstCaps *caps = gst_sample_get_caps(sample);
         m_described = caps && gst_video_info_from_caps(&m_info, caps)
@@ -144,7 +144,7 @@ void TVideoCaptureDevice::Fail(quint64 generation)
 
 void TVideoCaptureDevice::SampleBufferToBitmap(TBitmap *ABitmap, bool ASetSize)
 {
-    // Only the frame being delivered: a later one may already wait in the slot.
+    // Only inside the handler: outside it the slot may hold a frame whose delivery is still queued.
     GstSample *sample = m_delivering && m_pipeline ? m_pipeline->WaitingFrame() : nullptr;
     if (!sample)
         throw EBitmapIncorrectSize();
