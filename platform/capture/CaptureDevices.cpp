@@ -2,6 +2,7 @@
 // delivery to the GUI thread.
 #include "platform/capture/CaptureDevices.h"
 
+#include "platform/capture/PixelRows.h"
 #include "platform/capture/VideoCapturePipeline.h"
 #include "platform/gui/Bitmap.h"
 #include "platform/gui/EventHandler.h"
@@ -10,8 +11,6 @@
 
 #include <QMetaObject>
 
-#include <cstdint>
-#include <cstring>
 #include <utility>
 
 namespace {
@@ -20,15 +19,6 @@ QString displayNameOf(GstDevice *device)
 {
     GCharPtr name(gst_device_get_display_name(device));
     return QString::fromUtf8(name.get());
-}
-
-// BGRx to BGRA: one pass, the padding byte becomes alpha 255.
-void copyRowOpaque(const uchar *source, uchar *target, int width)
-{
-    const auto *from = reinterpret_cast<const std::uint32_t *>(source);
-    auto *to = reinterpret_cast<std::uint32_t *>(target);
-    for (int x = 0; x < width; ++x)
-        to[x] = from[x] | 0xFF000000u;
 }
 
 // Maps a frame's pixels for reading and unmaps them on every way out.
@@ -160,6 +150,6 @@ void TVideoCaptureDevice::SampleBufferToBitmap(TBitmap *ABitmap, bool ASetSize)
     if (ABitmap->Width() != frame.Width() || ABitmap->Height() != frame.Height())
         throw EAcquireBitmapAccess();
     for (int y = 0; y < frame.Height(); ++y)
-        copyRowOpaque(frame.Row(y), ABitmap->ScanLine(y), frame.Width());
+        CopyRowOpaque(frame.Row(y), ABitmap->ScanLine(y), frame.Width());
     ABitmap->Changed();
 }
