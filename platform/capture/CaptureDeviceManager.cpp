@@ -77,7 +77,12 @@ TCaptureDeviceManager &TCaptureDeviceManager::Current()
 
 TCaptureDeviceManager::TCaptureDeviceManager()
 {
-    gst_init(nullptr, nullptr);
+    // Without GStreamer there are no devices; that is no reason to end the program.
+    GError *error = nullptr;
+    if (!gst_init_check(nullptr, nullptr, &error)) {
+        g_clear_error(&error);
+        return;
+    }
     GList *devices = probeDevices();
     for (GList *item = devices; item; item = item->next) {
         auto *device = static_cast<GstDevice *>(item->data);
