@@ -73,12 +73,16 @@ public:
     explicit TVideoCaptureDevice(GstDevice *device);
     ~TVideoCaptureDevice() override;
 
-    // Runs on the GUI thread once for each delivered frame; ATime is the
-    // frame's running time since StartCapture.
+    // Runs on the GUI thread for each delivered frame; ATime is the frame's
+    // running time since StartCapture (its time stamp on the pipeline clock).
+    // One frame at most waits for it; frames arriving meanwhile are dropped.
+    // An exception leaving it is shown and the capture goes on.
     TSampleBufferReadyEvent OnSampleBufferReady;
 
     // Stops a capturing device first; a device that cannot start stays Stopped.
+    // A camera that fails while running (unplugged) turns Stopped by itself.
     void StartCapture();
+    // Never waits for the GUI thread; a frame not yet delivered is discarded.
     void StopCapture() override;
 
     // Copies the frame being delivered into ABitmap (alpha 255) and calls its
