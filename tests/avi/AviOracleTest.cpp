@@ -142,6 +142,28 @@ TEST(AviKeyFrames, KeyFramesComeAtTheAskedInterval)
     EXPECT_EQ(media_oracle::CountDecodeErrors(path), 0);
 }
 
+// More frames than the first index chunks hold: the index continues in further chunks.
+TEST(AviIndexChunks, ThousandsOfFramesAreAllIndexed)
+{
+    TempFolder folder;
+    const std::string path = folder.File("many.avi");
+    MovieSpec spec;
+    spec.codec = 0;
+    spec.width = 32;
+    spec.height = 16;
+    constexpr int kMany = 3500; // past the first two chunks of 1024 and 2048 frames
+    ASSERT_TRUE(WritePatternMovie(path, spec, kMany));
+    const media_oracle::VideoFacts facts = media_oracle::ProbeVideo(path);
+    EXPECT_EQ(facts.headerFrames, kMany);
+    EXPECT_EQ(facts.countedFrames, kMany);
+    const std::vector<BgraFrame> decoded = media_oracle::DecodeBgraFrames(path);
+    ASSERT_EQ(decoded.size(), std::size_t(kMany));
+    for (int i : {0, 1023, 1024, 3071, 3072, kMany - 1})
+        EXPECT_GE(media_oracle::PsnrBgra(decoded[i], TestPattern(spec.width, spec.height, i)), 99.0) << "frame " << i;
+    // Seeking goes through the index: frame 3300 sits in the third index chunk, at 110 s.
+    EXPECT_GE(media_oracle::PsnrBgra(media_oracle::DecodeBgraFrameAt(path, 110.0), TestPattern(32, 16, 3300)), 99.0);
+}
+
 TEST(AviLifetime, FileIsCompletedWhenTheLastHandleGoesWhateverTheOrder)
 {
     TempFolder folder;

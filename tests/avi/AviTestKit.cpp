@@ -31,7 +31,7 @@ media_oracle::BgraFrame TestPattern(int width, int height, int index)
             if (y < redRows) {
                 pixel[0] = 0, pixel[1] = 0, pixel[2] = 255;
             } else {
-                pixel[0] = std::uint8_t((x + 2 * index) * 255 / (width + 2 * index));
+                pixel[0] = std::uint8_t((index * 23) % 128 + x * 127 / width); // a level of its own per frame
                 pixel[1] = std::uint8_t(y * 255 / height);
                 pixel[2] = std::uint8_t(96 + 128 * (x + y + index) / (width + height + index));
             }

@@ -36,7 +36,7 @@ struct MovieSpec {
 };
 
 // Frame number `index` of a pattern whose top quarter is pure red, the rest
-// smooth gradients that move with the index. Rows top-down.
+// smooth gradients whose blue level differs from frame to frame. Rows top-down.
 media_oracle::BgraFrame TestPattern(int width, int height, int index);
 
 // The frame as a BI_RGB bitmap of the given depth: rows bottom-up, padded to 4 bytes.

@@ -149,6 +149,17 @@ std::vector<BgraFrame> DecodeBgraFrames(const std::string &path)
     return frames;
 }
 
+BgraFrame DecodeBgraFrameAt(const std::string &path, double seconds)
+{
+    const VideoFacts facts = ProbeVideo(path, false);
+    BgraFrame frame{facts.width, facts.height, {}};
+    CommandResult run = RunCommand({"ffmpeg", "-v", "error", "-nostdin", "-ss", std::to_string(seconds), "-i", path,
+                                    "-map", "0:v:0", "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "bgra", "-"});
+    if (run.exitCode == 0 && run.out.size() == std::size_t(facts.width) * facts.height * 4)
+        frame.pixels.assign(run.out.begin(), run.out.end());
+    return frame;
+}
+
 double PsnrBgra(const BgraFrame &a, const BgraFrame &b)
 {
     if (a.width != b.width || a.height != b.height || a.pixels.size() != b.pixels.size() || a.pixels.empty())

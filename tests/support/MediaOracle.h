@@ -48,6 +48,10 @@ struct BgraFrame {
 // Empty when ffmpeg fails. Meant for short test movies: it holds all frames.
 std::vector<BgraFrame> DecodeBgraFrames(const std::string &path);
 
+// The first frame at or after `seconds`, reached by ffmpeg's seek (so through
+// the file's index where it has one). Empty pixels when ffmpeg fails.
+BgraFrame DecodeBgraFrameAt(const std::string &path, double seconds);
+
 // Peak signal-to-noise ratio in dB over the B, G and R bytes (alpha ignored);
 // 0 when the sizes differ, a large finite value (999) for identical frames.
 double PsnrBgra(const BgraFrame &a, const BgraFrame &b);
