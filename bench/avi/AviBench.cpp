@@ -1,7 +1,8 @@
 // AviBench: compresses the same raw BGRA frames, read from one file, through
 // our AVI service and through the ffmpeg command line (-c:v libxvid and
 // -c:v mpeg4), every frame a key frame at quantizer 4, and prints frames per
-// second, bytes per frame and PSNR side by side, with one thread and with two.
+// second, bytes per frame and PSNR side by side, with one thread and with two;
+// then the resident memory over an hour-long recording.
 #include "movie/VFW.h"
 #include "platform/avi/EncoderThreads.h"
 #include "platform/avi/XvidCompressor.h"
@@ -132,6 +133,63 @@ Result Measure(Encode encode, const std::string &source, Size size, int frames, 
     return result;
 }
 
+long ResidentKiB()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * 4;
+}
+
+// An hour of 30 fps video at a small size: resident memory must not grow with the frame count.
+void ReportLongRecordingMemory(const std::filesystem::path &work)
+{
+    constexpr int kWidth = 64, kHeight = 48, kFrames = 30 * 3600;
+    const std::string output = (work / "hour.avi").string();
+    const std::u16string name(output.begin(), output.end());
+    PAVIFile file = nullptr;
+    PAVIStream stream = nullptr;
+    PAVIStream compressed = nullptr;
+    TAVISTREAMINFOA info{};
+    info.fccType = streamtypeVIDEO;
+    info.fccHandler = mmioFOURCC('x', 'v', 'i', 'd');
+    info.dwScale = 1;
+    info.dwRate = 30;
+    info.rcFrame = {0, 0, kWidth, kHeight};
+    TAVICOMPRESSOPTIONS options{};
+    options.fccHandler = info.fccHandler;
+    options.dwKeyFrameEvery = 1;
+    options.dwFlags = AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_VALID;
+    BITMAPINFOHEADER format{};
+    format.biSize = sizeof format;
+    format.biWidth = kWidth;
+    format.biHeight = kHeight;
+    format.biPlanes = 1;
+    format.biBitCount = 32;
+    format.biSizeImage = kWidth * kHeight * 4;
+    if (FAILED(AVIFileOpenW(&file, name.c_str(), AVI_OPEN_MODE_CREATE, nullptr)) ||
+        FAILED(AVIFileCreateStream(file, &stream, &info)) ||
+        FAILED(AVIMakeCompressedStream(&compressed, stream, &options, nullptr)) ||
+        FAILED(AVIStreamSetFormat(compressed, 0, &format, sizeof format)))
+        return;
+    std::vector<std::uint8_t> frame(format.biSizeImage);
+    long early = 0;
+    for (int i = 0; i < kFrames; ++i) {
+        for (std::size_t p = 0; p < frame.size(); ++p)
+            frame[p] = std::uint8_t(p * 7 + i);
+        AVIStreamWrite(compressed, i, 1, frame.data(), LONG(frame.size()), 0, nullptr, nullptr);
+        if (i == 1000)
+            early = ResidentKiB();
+    }
+    const long late = ResidentKiB();
+    AVIStreamRelease(compressed);
+    AVIStreamRelease(stream);
+    AVIFileRelease(file);
+    std::printf("\nmemory over one hour of 30 fps video (%d frames, %dx%d): resident %ld KiB after 1000 frames, "
+                "%ld KiB at the end\n",
+                kFrames, kWidth, kHeight, early, late);
+}
+
 bool MakeSource(const std::string &path, Size size, int frames)
 {
     // A busy moving picture with a little temporal noise, as a camera gives.
@@ -181,6 +239,7 @@ int main(int argc, char **argv)
             PrintRow(size, threads, "ffmpeg mpeg4", mpeg4, ours);
         }
     }
+    ReportLongRecordingMemory(work);
     std::filesystem::remove_all(work);
     return 0;
 }
