@@ -10,7 +10,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
   gstreamer1.0-pipewire gstreamer1.0-libav
   libxvidcore-dev libyuv-dev
-  ffmpeg xvfb xdotool x11-apps imagemagick time bc
+  ffmpeg xvfb xdotool xclip x11-apps imagemagick time bc
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev
 )

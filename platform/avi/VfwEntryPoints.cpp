@@ -10,6 +10,7 @@
 #include "platform/avi/Utf16Path.h"
 
 #include <cstring>
+#include <signal.h>
 
 using namespace frametide::avi;
 
@@ -62,6 +63,11 @@ extern "C" {
 
 void AVIFileInit()
 {
+    // A file size limit must fail the write (EFBIG), which the service reports
+    // and survives, instead of killing the program with SIGXFSZ.
+    struct sigaction current {};
+    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+        ::signal(SIGXFSZ, SIG_IGN);
 }
 
 HRESULT AVIFileOpenW(PAVIFile *ppfile, LPCWSTR szFile, UINT uMode, LPCLSID)

@@ -172,13 +172,16 @@ void Desktop::TearDown()
     m_xserver = ChildProcess();
 }
 
-void Desktop::Launch(const std::string &devices, const std::vector<std::string> &extraEnv)
+void Desktop::Launch(const std::string &devices, const std::vector<std::string> &extraEnv,
+                     const std::vector<std::string> &wrapper)
 {
     std::vector<std::string> env = {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
                                     "FRAMETIDE_TEST_DEVICES=" + devices, "QT_QPA_PLATFORM=xcb",
                                     "DISPLAY=" + m_display};
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-    program = ChildProcess({FRAMETIDE_PROGRAM}, env);
+    std::vector<std::string> argv = wrapper;
+    argv.push_back(FRAMETIDE_PROGRAM);
+    program = ChildProcess(argv, env);
     ASSERT_GT(program.Pid(), 0);
     ASSERT_TRUE(WaitUntil(
         [&] {
@@ -231,6 +234,17 @@ std::string Desktop::WaitForMessageBox(std::chrono::milliseconds timeout)
         },
         timeout);
     return box;
+}
+
+std::string Desktop::ReadMessageBox(const std::string &box)
+{
+    // A triple click selects the message's line into the primary selection.
+    Xdo({"mousemove", "--window", box, "40", "18", "click", "--repeat", "3", "--delay", "60", "1"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::string text = media_oracle::RunCommand({"xclip", "-o", "-selection", "primary"}).out;
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
 }
 
 void Desktop::CloseMessageBox(const std::string &box)

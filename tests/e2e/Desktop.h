@@ -40,8 +40,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts Frametide with the given virtual devices and waits for its main window.
-    void Launch(const std::string &devices, const std::vector<std::string> &extraEnv = {});
+    // Starts Frametide with the given virtual devices and waits for its main
+    // window; wrapper, if given, runs before it (prlimit, setpriv ...).
+    void Launch(const std::string &devices, const std::vector<std::string> &extraEnv = {},
+                const std::vector<std::string> &wrapper = {});
 
     // xdotool with the given arguments; its standard output.
     std::string Xdo(const std::vector<std::string> &args) const;
@@ -51,6 +53,8 @@ protected:
     void ClickAt(int x, int y);
     // The other top-level window of the program (a message box), or "" after the timeout.
     std::string WaitForMessageBox(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // The text of a message box, read as a user would copy it: selected with the mouse.
+    std::string ReadMessageBox(const std::string &box);
     void CloseMessageBox(const std::string &box);
     void CloseMainWindow();
     void Screenshot(const std::string &name) const;
