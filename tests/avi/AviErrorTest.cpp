@@ -26,10 +26,13 @@ TEST_P(AviUnknownCodecTest, HasNoCompressor)
     const char *code = GetParam();
     MovieSpec spec;
     spec.codec = mmioFOURCC(code[0], code[1], code[2], code[3]);
-    MovieSession session(folder.File("unknown.avi"), spec);
+    const std::string path = folder.File("unknown.avi");
+    MovieSession session(path, spec);
     EXPECT_LT(session.SetupResult(), 0);
     EXPECT_NE(session.stream, nullptr);
     EXPECT_EQ(session.compressed, nullptr);
+    session.Close();
+    EXPECT_TRUE(media_oracle::ProbeVideo(path, false).ok) << "the file left behind is an AVI without frames";
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, AviUnknownCodecTest, ::testing::Values("H264", "MJPG", "xvi_", "abcd"),
