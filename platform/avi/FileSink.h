@@ -1,6 +1,6 @@
 // FileSink: the output file of an AVI writer as an owned descriptor with
-// positioned writes, so the container can patch headers in place and cut a
-// failed append off again.
+// positioned writes and reads, so the container can patch headers in place,
+// read its own index back and cut a failed append off again.
 #pragma once
 
 #include <cstdint>
