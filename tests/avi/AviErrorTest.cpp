@@ -207,14 +207,15 @@ INSTANTIATE_TEST_SUITE_P(Sizes, AviMismatchedSampleTest,
                                     std::get<1>(info.param).name;
                          });
 
-// Lowers the file size limit for this process, with SIGXFSZ ignored so the
-// limit shows as a write error; restores both at destruction.
+// Lowers the file size limit for this process and sets how SIGXFSZ is handled
+// (ignored by the test, or left at the default for the service to deal with);
+// restores both at destruction.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(rlim_t bytes)
+    FileSizeLimit(rlim_t bytes, void (*signalHandler)(int))
     {
         ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        m_savedHandler = std::signal(SIGXFSZ, signalHandler);
         rlimit lowered = m_saved;
         lowered.rlim_cur = bytes;
         ::setrlimit(RLIMIT_FSIZE, &lowered);
@@ -236,6 +237,7 @@ struct LimitCase {
     const char *name;
     FOURCC codec;
     rlim_t limit;
+    void (*signalHandler)(int); // SIG_DFL: the service must keep SIGXFSZ from ending the program
 };
 
 std::ostream &operator<<(std::ostream &out, const LimitCase &c) { return out << c.name; }
@@ -251,7 +253,7 @@ TEST_P(AviFileSizeLimitTest, FailsMidStreamAndKeepsEveryEarlierFrame)
     int written = 0;
     HRESULT failure = S_OK;
     {
-        FileSizeLimit limit(GetParam().limit);
+        FileSizeLimit limit(GetParam().limit, GetParam().signalHandler);
         MovieSession session(path, spec);
         ASSERT_EQ(session.SetupResult(), S_OK);
         for (int i = 0; i < 200 && SUCCEEDED(failure); ++i) {
@@ -270,8 +272,9 @@ TEST_P(AviFileSizeLimitTest, FailsMidStreamAndKeepsEveryEarlierFrame)
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits, AviFileSizeLimitTest,
-                         ::testing::Values(LimitCase{"Uncompressed", 0, 1000000},
-                                           LimitCase{"Xvid", mmioFOURCC('x', 'v', 'i', 'd'), 120000}),
+                         ::testing::Values(LimitCase{"Uncompressed", 0, 1000000, SIG_IGN},
+                                           LimitCase{"Xvid", mmioFOURCC('x', 'v', 'i', 'd'), 120000, SIG_IGN},
+                                           LimitCase{"SignalLeftToTheService", 0, 1000000, SIG_DFL}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
