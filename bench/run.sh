@@ -5,6 +5,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${1:-$ROOT/build}
 "$ROOT/scripts/build.sh" >/dev/null
+# bench/long/run.sh (half an hour) and bench/fuzz/run.sh (twenty minutes) run on their own.
 for bench in avi movie preview program; do
   echo
   echo "## $bench"

@@ -68,11 +68,16 @@ std::vector<std::string> Words(const std::string &text)
 
 } // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string> &argv, const std::vector<std::string> &extraEnv, int fd3)
+ChildProcess::ChildProcess(const std::vector<std::string> &argv, const std::vector<std::string> &extraEnv, int fd3,
+                           const std::string &logFile)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (!logFile.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    }
     if (fd3 >= 0)
         posix_spawn_file_actions_adddup2(&actions, fd3, 3);
     m_pid = Spawn(argv, extraEnv, &actions);
@@ -181,7 +186,8 @@ void Desktop::Launch(const std::string &devices, const std::vector<std::string> 
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     std::vector<std::string> argv = wrapper;
     argv.push_back(FRAMETIDE_PROGRAM);
-    program = ChildProcess(argv, env);
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    program = ChildProcess(argv, env, -1, m_artifacts + "/" + test + ".log");
     ASSERT_GT(program.Pid(), 0);
     ASSERT_TRUE(WaitUntil(
         [&] {

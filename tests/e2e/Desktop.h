@@ -19,7 +19,8 @@ public:
     ChildProcess() = default;
     // extraEnv entries (NAME=value) override the test's environment; a
     // descriptor in fd3 is handed to the child as its descriptor 3.
-    ChildProcess(const std::vector<std::string> &argv, const std::vector<std::string> &extraEnv = {}, int fd3 = -1);
+    ChildProcess(const std::vector<std::string> &argv, const std::vector<std::string> &extraEnv = {}, int fd3 = -1,
+                 const std::string &logFile = {});
     ChildProcess(ChildProcess &&other) noexcept;
     ChildProcess &operator=(ChildProcess &&other) noexcept;
     ~ChildProcess();

@@ -4,7 +4,9 @@
 
 #include "tests/support/MediaOracle.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QMap>
 #include <QFile>
 #include <QImageReader>
 
@@ -305,5 +307,38 @@ INSTANTIATE_TEST_SUITE_P(Cameras, RealTime,
                          ::testing::Values(RealTimeCase{"Slow15", "video:Slow:160x120@15;audio:Mic"},
                                            RealTimeCase{"Fast60", "video:Fast:160x120@60;audio:Mic"}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+TEST_F(ShotTest, ThousandPhotosAndFiftyRecordingsInOneRunReplaceNothing)
+{
+    OpenCamera("video:Cam:160x120@30;audio:Mic");
+    QMap<QString, QDateTime> seen;
+    auto checkNothingReplaced = [&] {
+        for (const QFileInfo &file : QDir(OutputPath()).entryInfoList(QDir::Files)) {
+            const auto known = seen.constFind(file.fileName());
+            if (known == seen.constEnd())
+                seen.insert(file.fileName(), file.lastModified());
+            else
+                ASSERT_EQ(known.value(), file.lastModified()) << file.fileName().toStdString();
+        }
+    };
+    for (int round = 0; round < 50; ++round) {
+        ChoosePhoto();
+        for (int shot = 0; shot < 20; ++shot)
+            Press();
+        ChooseVideo();
+        Press();
+        ASSERT_TRUE(WaitForFrames(3));
+        Press();
+        checkNothingReplaced();
+    }
+    EXPECT_EQ(OutputFiles().filter(".JPG").size(), 1000);
+    EXPECT_EQ(OutputFiles().filter(".avi").size(), 50);
+    EXPECT_EQ(Messages().size(), 50); // one "Method Succeeded" a recording, nothing else
+    EXPECT_EQ(Messages().filter(kMethodSucceeded).size(), 50);
+}
 
 } // namespace
