@@ -167,10 +167,10 @@ TEST_F(CameraTest, FramesArrivingWhileOneIsPendingAreDropped)
     const size_t before = m_frames.size();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     ASSERT_EQ(m_frames.size(), before + 1);
-    // The one delivered is one of the first that came during the pause; the later ones were dropped.
-    EXPECT_LE(m_frames[before].stamp - m_frames[before - 1].stamp, 3);
+    // One frame of those made during the pause was kept, the others dropped:
+    // across the pause the stamps jump by about 30, however busy the machine.
     ASSERT_TRUE(WaitForFrames(before + 2));
-    EXPECT_GE(m_frames[before + 1].stamp - m_frames[before].stamp, 20);
+    EXPECT_GE(m_frames[before + 1].stamp - m_frames[before - 1].stamp, 20);
 }
 
 TEST_F(CameraTest, FrameDuringASlowHandlerIsDroppedNotQueued)
