@@ -10,7 +10,8 @@ for fuzzer in RawFramesFuzzer BitmapHandlesFuzzer; do
   corpus="build-fuzz/corpus/$fuzzer"
   mkdir -p "$corpus"
   echo "fuzzing $fuzzer for ${SECONDS_EACH}s"
+  # New inputs go to the build's corpus; the seeds are inputs that once found a fault.
   (cd build-fuzz && "tests/fuzz/$fuzzer" -max_total_time="$SECONDS_EACH" -rss_limit_mb=4096 \
-      -print_final_stats=1 "corpus/$fuzzer" 2>&1 | tail -n 12)
+      -print_final_stats=1 "corpus/$fuzzer" "../tests/fuzz/seeds/$fuzzer" 2>&1 | tail -n 12)
   # libFuzzer writes crash-*/leak-* files where it ran and exits non-zero; pipefail keeps that.
 done

@@ -74,6 +74,14 @@ XvidCompressor::~XvidCompressor()
     DestroyEncoder();
 }
 
+// MPEG-4 Part 2 gives a picture's width and height 13 bits; a larger frame
+// cannot be coded and is refused before the encoder sizes its buffers for it.
+bool XvidCompressor::FitsMpeg4(const DibLayout &input)
+{
+    constexpr int kLargestSide = 8191;
+    return input.width <= kLargestSide && input.height <= kLargestSide;
+}
+
 void XvidCompressor::DestroyEncoder()
 {
     if (m_encoder)
@@ -85,7 +93,7 @@ bool XvidCompressor::SetInputFormat(const DibLayout &input)
 {
     DestroyEncoder();
     m_input = input;
-    if (!input.IsValid() || !InitialiseXvidOnce())
+    if (!input.IsValid() || !FitsMpeg4(input) || !InitialiseXvidOnce())
         return false;
     const int threads = EncoderThreads();
     const FrameRate frameRate = XvidFrameRate(m_options.rate, m_options.scale);

@@ -25,6 +25,7 @@ public:
 
 private:
     bool ConvertToI420(std::span<const std::uint8_t> frame);
+    static bool FitsMpeg4(const DibLayout &input);
     void DestroyEncoder();
 
     FOURCC m_storedCode;

@@ -135,6 +135,18 @@ TEST_P(AviRefusedFormatTest, IsRefusedAndFramesAreThen)
 INSTANTIATE_TEST_SUITE_P(Formats, AviRefusedFormatTest, ::testing::ValuesIn(kRefusedFormats),
                          [](const auto &info) { return std::string(info.param.name); });
 
+TEST(AviFormats, SidesLongerThanMpeg4CanCodeAreRefused)
+{
+    TempFolder folder;
+    for (const auto &[width, height] : {std::pair{8192, 16}, std::pair{16, 8192}}) {
+        MovieSpec spec;
+        spec.width = width;
+        spec.height = height;
+        MovieSession session(folder.File("huge.avi"), spec);
+        EXPECT_LT(session.SetupResult(), 0) << width << "x" << height;
+    }
+}
+
 TEST(AviStreams, OnlyVideoStreamsAreTaken)
 {
     TempFolder folder;
