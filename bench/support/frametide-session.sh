@@ -3,6 +3,7 @@
 #   start_display                     starts Xvfb and exports DISPLAY
 #   record_with_frametide SIZE SECS   records SECS seconds from a 30 fps camera of SIZE and prints
 #       "frames distinct camera-frames cpu-s/frame peak-MiB peak-MiB-after-1-min bytes"
+#   (CPU counted from the start of the recording to its stop.)
 
 source "$ROOT/tests/devices/virtual-env.sh" "$BUILD"
 FT_WORK=$(mktemp -d)
@@ -17,6 +18,9 @@ start_display() {
 }
 
 ft_click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.3; }
+
+# CPU seconds (user + system) a process has used so far.
+ft_cpu_seconds() { awk -v hz="$(getconf CLK_TCK)" '{ printf "%.3f", ($14 + $15) / hz }' "/proc/$1/stat"; }
 
 # The largest resident set of a process so far, in MiB.
 ft_peak_mib() { awk '/^VmHWM/ { printf "%d", $2 / 1024 }' "/proc/$1/status" 2>/dev/null || echo 0; }
@@ -36,7 +40,8 @@ record_with_frametide() {
   sleep 2
   ft_click "$window" 744 233   # Video
   ft_click "$window" 820 492   # GO!
-  local first_minute=0
+  local cpu_at_start cpu_at_stop first_minute=0
+  cpu_at_start=$(ft_cpu_seconds "$program")
   if [ "$seconds" -gt 60 ]; then
     sleep 60
     first_minute=$(ft_peak_mib "$program")
@@ -44,6 +49,7 @@ record_with_frametide() {
   else
     sleep "$seconds"
   fi
+  cpu_at_stop=$(ft_cpu_seconds "$program")
   ft_click "$window" 820 492   # Stop
   sleep 1
   xdotool key Return           # closes the message box
@@ -54,6 +60,6 @@ record_with_frametide() {
   movie=$(ls "$home/Pictures/Frametide/"*.avi)
   read -r frames distinct first last < <("$BUILD/bench/program/ft_stamp_count" "$movie")
   read -r user sys rss < "$FT_WORK/time"
-  echo "$frames $distinct $((last - first + 1)) $(echo "($user + $sys) / $frames" | bc -l) $((rss / 1024)) $first_minute $(stat -c %s "$movie")"
+  echo "$frames $distinct $((last - first + 1)) $(echo "($cpu_at_stop - $cpu_at_start) / $frames" | bc -l) $((rss / 1024)) $first_minute $(stat -c %s "$movie")"
   rm -rf "$home"
 }
