@@ -87,15 +87,39 @@ void TForm1::resizeEvent(QResizeEvent *event)
     Image1->setGeometry(0, 0, optionsLeft, height());
 }
 
-void TForm1::StartCamera(const QString &name)
+TVideoCaptureDevice *TForm1::CameraNamed(const QString &name) const
 {
-    VideoCamera = dynamic_cast<TVideoCaptureDevice *>(TCaptureDeviceManager::Current().GetDevicesByName(name));
+    // A camera always wins the lookup of a camera's name: cameras come after audio inputs.
+    return dynamic_cast<TVideoCaptureDevice *>(TCaptureDeviceManager::Current().GetDevicesByName(name));
+}
+
+void TForm1::StartVideoCamera()
+{
     if (!VideoCamera)
         return;
     VideoCamera->OnSampleBufferReady = [this](QObject *Sender, const TMediaTime &ATime) {
         SampleBufferReady(Sender, ATime);
     };
     VideoCamera->StartCapture();
+}
+
+void TForm1::RestartCamera()
+{
+    if (VideoCamera)
+        VideoCamera->StopCapture();
+    VideoCamera = CameraNamed(SelectedText(VideoList));
+    StartVideoCamera();
+}
+
+void TForm1::FollowPhotoOrVideoChoice()
+{
+    if (PhotoMedia->isChecked()) {
+        AudioList->setEnabled(false);
+        AudioLabel->setEnabled(false);
+    } else if (AudioList->count() > 0) {
+        AudioList->setEnabled(true);
+        AudioLabel->setEnabled(true);
+    }
 }
 
 void TForm1::FormShow(QObject *)
@@ -110,7 +134,7 @@ void TForm1::FormShow(QObject *)
 
     if (VideoList->count() > 0) {
         VideoList->setCurrentRow(0);
-        VideoCamera = dynamic_cast<TVideoCaptureDevice *>(devices.GetDevicesByName(SelectedText(VideoList)));
+        VideoCamera = CameraNamed(SelectedText(VideoList));
     } else {
         ShowMessage(kNoCameras);
         Application.Terminate();
@@ -124,20 +148,8 @@ void TForm1::FormShow(QObject *)
         VideoMedia->setEnabled(false);
     }
 
-    if (PhotoMedia->isChecked()) {
-        AudioList->setEnabled(false);
-        AudioLabel->setEnabled(false);
-    } else if (AudioList->count() > 0) {
-        AudioList->setEnabled(true);
-        AudioLabel->setEnabled(true);
-    }
-
-    if (VideoCamera) {
-        VideoCamera->OnSampleBufferReady = [this](QObject *Sender, const TMediaTime &ATime) {
-            SampleBufferReady(Sender, ATime);
-        };
-        VideoCamera->StartCapture();
-    }
+    FollowPhotoOrVideoChoice();
+    StartVideoCamera();
 }
 
 void TForm1::FormDestroy(QObject *)
@@ -196,9 +208,7 @@ void TForm1::VideoListClick(QObject *)
 {
     if (VideoList->count() == 0)
         return;
-    if (VideoCamera)
-        VideoCamera->StopCapture();
-    StartCamera(SelectedText(VideoList));
+    RestartCamera();
 }
 
 void TForm1::AudioListClick(QObject *)
@@ -212,13 +222,7 @@ void TForm1::AudioListClick(QObject *)
 
 void TForm1::VideoMediaChange(QObject *)
 {
-    if (PhotoMedia->isChecked()) {
-        AudioList->setEnabled(false);
-        AudioLabel->setEnabled(false);
-    } else if (AudioList->count() > 0) {
-        AudioList->setEnabled(true);
-        AudioLabel->setEnabled(true);
-    }
+    FollowPhotoOrVideoChoice();
 }
 
 void TForm1::Button1Click(QObject *)
@@ -267,11 +271,9 @@ void TForm1::StartRecording()
 {
     RecInd = 1;
     Button1->setText(QStringLiteral("Stop"));
-    if (VideoList->count() > 0) {
-        if (VideoCamera)
-            VideoCamera->StopCapture();
-        StartCamera(SelectedText(VideoList));
-    }
+    // The recording's first frame comes from a freshly started camera.
+    if (VideoList->count() > 0)
+        RestartCamera();
     const QString folder = OutputFolder();
     EnsureOutputFolder(folder);
     const std::optional<QString> name = DrawFreeFileName(folder, QStringLiteral(".avi"));

@@ -47,7 +47,10 @@ protected:
 
 private:
     void BindEvents();
-    void StartCamera(const QString &name);
+    TVideoCaptureDevice *CameraNamed(const QString &name) const;
+    void StartVideoCamera();
+    void RestartCamera();
+    void FollowPhotoOrVideoChoice();
     void HandFrameToRecording(const TMediaTime &ATime);
     void FillHandOffBitmap(Vcl::TBitmap &bitmap) const;
     void TakePhoto();
