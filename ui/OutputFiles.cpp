@@ -11,7 +11,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -25,12 +24,10 @@ bool Exists(const QString &fileName)
     return QFileInfo(fileName).exists() || QFileInfo(fileName).isSymLink();
 }
 
-QString SystemErrorText(int error)
+Exception CannotCreate(const QFileInfo &target, int error)
 {
-    QString text = QString::fromLocal8Bit(std::strerror(error));
-    while (!text.isEmpty() && (text.back() == u' ' || text.back() == u'.'))
-        text.chop(1);
-    return text;
+    return Exception(
+        QStringLiteral("Cannot create file \"%1\". %2").arg(target.absoluteFilePath(), SysErrorMessage(error)));
 }
 
 // Puts the finished temporary file in place under its final name, failing
@@ -92,8 +89,7 @@ bool SavePictureAsNewFile(const TBitmap &picture, const QString &fileName)
     QTemporaryFile temporary(target.absolutePath() + QStringLiteral("/.") + target.completeBaseName() +
                              QStringLiteral("-XXXXXX.") + target.suffix());
     if (!temporary.open())
-        throw Exception(QStringLiteral("Cannot create file \"%1\". %2")
-                            .arg(target.absoluteFilePath(), SystemErrorText(errno != 0 ? errno : EIO)));
+        throw CannotCreate(target, errno != 0 ? errno : EIO);
     temporary.close();
 
     bool complete = false;
@@ -110,7 +106,6 @@ bool SavePictureAsNewFile(const TBitmap &picture, const QString &fileName)
     if (error == EEXIST)
         return false;
     if (error != 0)
-        throw Exception(QStringLiteral("Cannot create file \"%1\". %2")
-                            .arg(target.absoluteFilePath(), SystemErrorText(error)));
+        throw CannotCreate(target, error);
     return true; // the temporary name is removed with `temporary`
 }

@@ -8,19 +8,9 @@
 #include <QImageWriter>
 
 #include <cerrno>
-#include <cstring>
 #include <unistd.h>
 
 namespace {
-
-// The OS error text the way the message shows it: no trailing blanks or dots.
-QString errorText(int error)
-{
-    QString text = QString::fromLocal8Bit(std::strerror(error));
-    while (!text.isEmpty() && (text.back() == u' ' || text.back() == u'.'))
-        text.chop(1);
-    return text;
-}
 
 QByteArray encoderFor(const QString &fileName)
 {
@@ -56,7 +46,7 @@ bool TBitmap::SaveToFile(const QString &AFileName) const
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         const int error = errno != 0 ? errno : EIO;
         throw Exception(QStringLiteral("Cannot create file \"%1\". %2")
-                            .arg(QFileInfo(AFileName).absoluteFilePath(), errorText(error)));
+                            .arg(QFileInfo(AFileName).absoluteFilePath(), SysErrorMessage(error)));
     }
     // Encoder errors after the file exists are not raised, as the framework does.
     QImageWriter writer(&file, format);

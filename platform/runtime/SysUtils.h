@@ -19,6 +19,10 @@ private:
     QByteArray m_utf8;
 };
 
+// The system's text for an errno value, without trailing blanks or dots, as
+// messages quote it.
+QString SysErrorMessage(int error);
+
 // An I/O failure with the Windows error code the runtime reports.
 class EInOutError : public Exception {
 public:
