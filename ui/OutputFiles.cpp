@@ -21,7 +21,8 @@ constexpr int kRandomDraws = 64;
 bool Exists(const QString &fileName)
 {
     // A dangling link counts as taken: linking over it would fail anyway.
-    return QFileInfo(fileName).exists() || QFileInfo(fileName).isSymLink();
+    const QFileInfo file(fileName);
+    return file.exists() || file.isSymLink();
 }
 
 Exception CannotCreate(const QFileInfo &target, int error)
