@@ -6,7 +6,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${1:-$ROOT/build}
 "$ROOT/scripts/build.sh" >/dev/null
 # bench/long/run.sh (half an hour) and bench/fuzz/run.sh (twenty minutes) run on their own.
-for bench in avi movie preview program; do
+for bench in avi movie preview program soak; do
   echo
   echo "## $bench"
   "$ROOT/bench/$bench/run.sh" "$BUILD"

@@ -144,5 +144,8 @@ GstBusSyncReply TVideoCapturePipeline::OnBusMessage(GstBus *, GstMessage *messag
     GstMessageType type = GST_MESSAGE_TYPE(message);
     if (type == GST_MESSAGE_ERROR || type == GST_MESSAGE_EOS)
         static_cast<TVideoCapturePipeline *>(self)->m_callbacks.Failed();
+    // A handler that drops a message owns it: each one holds a reference to the
+    // element that posted it, so a kept message keeps the whole pipeline alive.
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }
