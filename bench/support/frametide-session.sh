@@ -3,7 +3,8 @@
 #   start_display                     starts Xvfb and exports DISPLAY
 #   record_with_frametide SIZE SECS   records SECS seconds from a 30 fps camera of SIZE and prints
 #       "frames distinct camera-frames cpu-s/frame peak-MiB peak-MiB-after-1-min bytes"
-#   (CPU counted from the start of the recording to its stop.)
+#   (CPU counted from the start of the recording to its stop.) The movie's path
+#   is left in $FT_WORK/last-movie; with FT_KEEP_MOVIE=1 the movie is kept.
 
 source "$ROOT/tests/devices/virtual-env.sh" "$BUILD"
 FT_WORK=$(mktemp -d)
@@ -58,8 +59,9 @@ record_with_frametide() {
   wait "$timer"
   local movie frames distinct first last user sys rss
   movie=$(ls "$home/Pictures/Frametide/"*.avi)
+  echo "$movie" > "$FT_WORK/last-movie"
   read -r frames distinct first last < <("$BUILD/bench/program/ft_stamp_count" "$movie")
   read -r user sys rss < "$FT_WORK/time"
   echo "$frames $distinct $((last - first + 1)) $(echo "($cpu_at_stop - $cpu_at_start) / $frames" | bc -l) $((rss / 1024)) $first_minute $(stat -c %s "$movie")"
-  rm -rf "$home"
+  [ "${FT_KEEP_MOVIE:-0}" = 1 ] || rm -rf "$home"
 }
