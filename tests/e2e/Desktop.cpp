@@ -141,6 +141,15 @@ void ChildProcess::Kill(int signal)
     }
 }
 
+void ChildProcess::Terminate(std::chrono::milliseconds timeout)
+{
+    if (m_pid <= 0)
+        return;
+    ::kill(m_pid, SIGTERM);
+    if (Wait(timeout) < 0)
+        Kill(SIGKILL);
+}
+
 void Desktop::SetUp()
 {
     static QTemporaryDir homes;
@@ -167,6 +176,10 @@ void Desktop::SetUp()
     ASSERT_FALSE(number.empty()) << "Xvfb did not start";
     m_display = ":" + number;
     ::setenv("DISPLAY", m_display.c_str(), 1);
+    // The number comes as the server starts; wait until it takes clients.
+    ASSERT_TRUE(WaitUntil([] { return media_oracle::RunCommand({"xdotool", "getdisplaygeometry"}).exitCode == 0; },
+                          std::chrono::seconds(10)))
+        << "Xvfb on " << m_display << " takes no clients";
 }
 
 void Desktop::TearDown()
@@ -174,7 +187,8 @@ void Desktop::TearDown()
     if (program.Running())
         Screenshot("last");
     program = ChildProcess();
-    m_xserver = ChildProcess();
+    // Ended the polite way, so that it removes its lock and socket for the next server.
+    m_xserver.Terminate(std::chrono::seconds(5));
 }
 
 void Desktop::Launch(const std::string &devices, const std::vector<std::string> &extraEnv,

@@ -30,6 +30,8 @@ public:
     // Waits for the exit; the exit status, or -1 (killed, or still running at the timeout).
     int Wait(std::chrono::milliseconds timeout);
     void Kill(int signal);
+    // Asks the process to end (SIGTERM), and kills it if it has not within the timeout.
+    void Terminate(std::chrono::milliseconds timeout);
 
 private:
     pid_t m_pid = -1;
