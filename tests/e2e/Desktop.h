@@ -78,6 +78,9 @@ protected:
     std::string mainWindow;
 
 private:
+    // Starts Xvfb on a free display; the display's name, or "" when it did not come up.
+    std::string StartDisplay();
+
     std::string m_display;
     ChildProcess m_xserver;
     std::string m_artifacts;
