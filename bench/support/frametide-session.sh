@@ -12,7 +12,7 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$FT_WORK"' EXIT
 
 start_display() {
   exec 3> "$FT_WORK/display"
-  Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp 2>/dev/null &
+  Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp -noreset 2>/dev/null &
   exec 3>&-
   for _ in $(seq 50); do [ -s "$FT_WORK/display" ] && break; sleep 0.1; done
   export DISPLAY=":$(head -n 1 "$FT_WORK/display")"

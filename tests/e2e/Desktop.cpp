@@ -176,7 +176,7 @@ std::string Desktop::StartDisplay()
     int fds[2];
     if (::pipe(fds) != 0)
         return {};
-    m_xserver = ChildProcess({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"}, {},
+    m_xserver = ChildProcess({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"}, {},
                              fds[1]);
     ::close(fds[1]);
     std::string number;
